@@ -1,0 +1,35 @@
+// Owns one Win32 handle and closes it exactly once, whatever path leaves the
+// scope.
+#pragma once
+
+#include <utility>
+
+namespace win32 {
+
+// `Close` is called with the handle unless it equals `Invalid`.
+template <class Handle, auto Close, Handle Invalid = Handle{}> class UniqueHandle {
+  public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Invalid; }
+    Handle release() { return std::exchange(handle_, Invalid); }
+    void reset(Handle handle = Invalid) {
+        if (handle_ != Invalid) Close(handle_);
+        handle_ = handle;
+    }
+
+  private:
+    Handle handle_ = Invalid;
+};
+
+} // namespace win32
