@@ -103,7 +103,8 @@ void writeZip(const std::string& path, const std::vector<ZipEntry>& entries) {
         }
         const zip_uint32_t mode = folder ? 040755u : 0100644u;
         const zip_uint32_t dosFolder = folder ? 0x10u : 0u;
-        if (zip_set_file_compression(z.get(), index, ZIP_CM_DEFLATE, 9) != 0 ||
+        if (zip_set_file_compression(z.get(), index, e.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                     e.deflated ? 9 : 0) != 0 ||
             zip_file_set_dostime(z.get(), index, kDosTime, kDosDate, 0) != 0 ||
             zip_file_set_external_attributes(z.get(), index, 0, ZIP_OPSYS_UNIX, (mode << 16) | dosFolder) !=
                 0)

@@ -20,7 +20,7 @@ struct ZipContents {
 // Parses an archive held in memory; throws std::runtime_error naming what is wrong.
 ZipContents readZip(const std::string& bytes);
 
-// Writes every entry deflated at the best level, with fixed timestamps and
+// Writes the entries (deflated ones at the best level), with fixed timestamps and
 // attributes and no comment, so that equal entries give equal bytes.
 void writeZip(const std::string& path, const std::vector<ZipEntry>& entries);
 
