@@ -51,6 +51,7 @@ class Session {
         sdb::sync::Reader sync{sdb::sync::Reader::Side::Device};
         // A file being received by SEND.
         std::optional<fs::path> target;
+        std::string targetName; // as the host named it
         std::string failure;
         std::string content;
         bool sending = false;
@@ -186,7 +187,12 @@ bool Session::handleSync(uint32_t local, Stream& s, const sdb::sync::Message& m)
         s.content.clear();
         s.failure.clear();
         s.target = tv_.writablePath(remote);
-        if (!s.target) s.failure = "Permission denied: " + remote;
+        s.targetName = remote;
+        std::error_code ec;
+        if (!s.target)
+            s.failure = "Permission denied: " + remote;
+        else if (remote.back() == '/' || fs::is_directory(*s.target, ec))
+            s.failure = "Is a directory: " + remote;
         return true;
     }
     case sync::DATA:
@@ -204,10 +210,11 @@ bool Session::handleSync(uint32_t local, Stream& s, const sdb::sync::Message& m)
             std::ofstream out(temp, std::ios::binary | std::ios::trunc);
             out.write(s.content.data(), static_cast<std::streamsize>(s.content.size()));
             out.close();
-            if (!out || (fs::rename(temp, *s.target, ec), ec)) {
-                fs::remove(temp, ec);
-                s.failure = "No space left on device";
-            }
+            if (!out)
+                s.failure = "cannot write " + s.targetName;
+            else if (fs::rename(temp, *s.target, ec); ec)
+                s.failure = "cannot write " + s.targetName + ": " + ec.message();
+            if (!s.failure.empty()) fs::remove(temp, ec);
         }
         write(local, s, s.failure.empty() ? sync::okay() : sync::fail(s.failure));
         s.content.clear();

@@ -124,8 +124,10 @@ HostSession::PushResult HostSession::push(std::string_view content, std::string 
     stream.write(sync::request(sync::STAT, remotePath));
     sync::Message st = readSync(stream, reader);
     if (st.id != sync::STAT) throw ProtocolError("expected a STAT answer, got " + commandName(st.id));
-    if ((st.mode & 0170000) == sync::kModeDirectory) {
-        if (remotePath.empty() || remotePath.back() != '/') remotePath += '/';
+    // Into a folder: one that exists, or a path written as one.
+    bool folder = !remotePath.empty() && remotePath.back() == '/';
+    if ((st.mode & 0170000) == sync::kModeDirectory || folder) {
+        if (!folder) remotePath += '/';
         remotePath += fileName;
     }
 
