@@ -65,3 +65,31 @@ add_custom_command(OUTPUT ${_wgt}
 add_custom_target(widget_package ALL DEPENDS ${_wgt})
 
 set(WIDGET_PACKAGE ${_wgt} CACHE FILEPATH "The widget package that the installer carries")
+
+# Outside checks of the built package, native build only: the xmlsec1 tool, and
+# the start page in headless Chromium driven by playwright-core from npm.
+if(BUILD_TESTING AND NOT CMAKE_CROSSCOMPILING)
+    add_test(NAME wgt_xmlsec1
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wgt/tests/xmlsec1_check.sh ${_wgt} ${WIDGET_TRUSTED_ROOT}
+                     ${CMAKE_COMMAND})
+
+    find_program(NODE_EXECUTABLE node)
+    find_program(NPM_EXECUTABLE npm)
+    if(NOT NODE_EXECUTABLE OR NOT NPM_EXECUTABLE)
+        message(FATAL_ERROR "The start page test needs node and npm (Debian packages nodejs and npm).")
+    endif()
+    # The node modules go into the build tree, installed from the committed lock file.
+    set(_startpage_src ${CMAKE_SOURCE_DIR}/tests/startpage)
+    set(_startpage_modules ${CMAKE_BINARY_DIR}/startpage-modules)
+    configure_file(${_startpage_src}/package.json ${_startpage_modules}/package.json COPYONLY)
+    configure_file(${_startpage_src}/package-lock.json ${_startpage_modules}/package-lock.json COPYONLY)
+    add_test(NAME startpage_npm_ci
+             COMMAND ${NPM_EXECUTABLE} ci --no-audit --no-fund --loglevel=error
+             WORKING_DIRECTORY ${_startpage_modules})
+    set_tests_properties(startpage_npm_ci PROPERTIES FIXTURES_SETUP startpage_modules)
+    add_test(NAME startpage_chromium
+             COMMAND ${NODE_EXECUTABLE} ${_startpage_src}/startpage.test.js $<TARGET_FILE:wgt> ${WIDGET_SOURCE_DIR}
+                     ${WIDGET_TEST_CERTS} ${CMAKE_COMMAND})
+    set_tests_properties(startpage_chromium PROPERTIES FIXTURES_REQUIRED startpage_modules
+                         ENVIRONMENT NODE_PATH=${_startpage_modules}/node_modules)
+endif()
