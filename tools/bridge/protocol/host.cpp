@@ -10,7 +10,16 @@ HostSession HostSession::connect(const Endpoint& to, const Timeouts& timeouts) {
     HostSession s(PacketLink(Socket::connect(to, timeouts.connectMs), kHostMaxPayload), timeouts);
     s.link_.send({CNXN, kHostVersion, kHostMaxPayload, hostBanner()});
     for (;;) {
-        Packet p = s.link_.receive(timeouts.handshakeMs);
+        Packet p;
+        try {
+            p = s.link_.receive(timeouts.handshakeMs);
+        } catch (const NetError& e) {
+            // A set in developer mode drops a host it was not told about
+            // right after accepting it.
+            throw NetError(
+                std::string(e.what()) +
+                " during the handshake; is this PC's address set in the television's developer mode?");
+        }
         if (p.command == STAT) {
             s.device_.locked = p.arg0 != 0;
             continue;
