@@ -19,15 +19,6 @@ UINT dpiForWindow(HWND window) {
     return static_cast<UINT>(dpi);
 }
 
-void adjustWindowRect(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
-    static const auto adjustForDpi =
-        user32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    if (adjustForDpi)
-        adjustForDpi(&rect, style, FALSE, exStyle, dpi);
-    else
-        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-}
-
 int systemMetric(int index, UINT dpi) {
     static const auto metricForDpi = user32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
     return metricForDpi ? metricForDpi(index, dpi) : GetSystemMetrics(index);

@@ -14,9 +14,6 @@ inline int scale(int pixels, UINT dpi) {
 
 UINT dpiForWindow(HWND window);
 
-// The outer rectangle for a client rectangle at `dpi`.
-void adjustWindowRect(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
-
 int systemMetric(int index, UINT dpi);
 
 } // namespace app

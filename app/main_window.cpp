@@ -210,10 +210,15 @@ void TmainForm::applyDpi(UINT dpi) {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+// The frame is measured rather than computed from the DPI: it is what the
+// system draws now, also where its frame does not follow the monitor's scale.
 SIZE TmainForm::outerSize() const {
-    RECT r{0, 0, scale(clientSize.cx, dpi_), scale(clientSize.cy, dpi_)};
-    adjustWindowRect(r, windowStyle, windowExStyle, dpi_);
-    return {r.right - r.left, r.bottom - r.top};
+    RECT outer, client;
+    GetWindowRect(window_, &outer);
+    GetClientRect(window_, &client);
+    const LONG frameWidth = (outer.right - outer.left) - client.right;
+    const LONG frameHeight = (outer.bottom - outer.top) - client.bottom;
+    return {scale(clientSize.cx, dpi_) + frameWidth, scale(clientSize.cy, dpi_) + frameHeight};
 }
 
 // The outer size is held to the limit, but never below the size that the

@@ -73,7 +73,7 @@ TEST(PastedAddressFilter, KeepsOnlyDigitsAndDots) {
     const Case cases[] = {
         {L"192.168.1.5", L"192.168.1.5"},
         {L" 192.168.1.5\r\n", L"192.168.1.5"},
-        {L"1.2.3.4 & del *.*", L"1.2.3.4.."},
+        {L"1.2.3.4 & del *.*", L"1.2.3.4."},
         {L"10.0.0.1\"; calc", L"10.0.0.1"},
         {L"\b\b1", L"1"},
         {L"abc", L""},

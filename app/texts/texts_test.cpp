@@ -46,7 +46,9 @@ TEST(TextTable, EveryRowHasTextInBothLanguages) {
             SCOPED_TRACE(testing::Message() << "row " << row << " language " << language);
             EXPECT_FALSE(text(row, language).empty());
             EXPECT_EQ(text(row, language).find(L'\r'), std::wstring::npos);
-            if (row != texts::manualRow) EXPECT_EQ(text(row, language).find(L'\n'), std::wstring::npos);
+            if (row != texts::manualRow) {
+                EXPECT_EQ(text(row, language).find(L'\n'), std::wstring::npos);
+            }
         }
 }
 
