@@ -43,6 +43,16 @@ bool within(const fs::path& path, const fs::path& folder) {
     return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
 }
 
+// Application ids name files in the state folder: letters, digits, dots,
+// "_" and "-", never a path.
+bool validAppId(const std::string& id) {
+    if (id.empty() || id.front() == '.') return false;
+    return std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+               c == '_' || c == '-';
+    });
+}
+
 using Clock = std::chrono::steady_clock;
 std::string spendTime(Clock::time_point started) {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
@@ -167,6 +177,11 @@ int Television::install(const std::string& appId, const std::string& remote, con
     auto started = Clock::now();
     const std::string tag = "app_id[" + appId + "] ";
     out(tag + "install start\n");
+    if (!validAppId(appId)) {
+        out(tag + "install failed[118, -3], reason: Invalid application id\n");
+        out(spendTime(started));
+        return 0;
+    }
     auto file = localPath(remote);
     std::error_code ec;
     if (!file || !fs::is_regular_file(*file, ec)) {
@@ -198,7 +213,7 @@ int Television::uninstall(const std::string& appId, const Output& out) {
     const std::string tag = "app_id[" + appId + "] ";
     out(tag + "uninstall start\n");
     std::error_code ec;
-    if (appId.find('/') != std::string::npos || !fs::remove(appsFolder() / (appId + ".wgt"), ec)) {
+    if (!validAppId(appId) || !fs::remove(appsFolder() / (appId + ".wgt"), ec)) {
         out(tag + "uninstall failed[132]\n");
         out(spendTime(started));
         return 0;

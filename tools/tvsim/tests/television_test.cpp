@@ -117,7 +117,16 @@ TEST_F(TelevisionTest, UninstallOfAnUnknownIdFailsButExitsZero) {
                                 "spend time for wascmd is ["))
         << out;
     EXPECT_TRUE(out.ends_with("]ms\ncmd_ret:0\n")) << out;
-    EXPECT_NE(run(tv, "0 vd_appuninstall ../../etc/x").find("uninstall failed[132]"), std::string::npos);
+    // An id is never a path into the state folder.
+    std::ofstream(dir_ / "victim.wgt") << "x";
+    EXPECT_NE(run(tv, "0 vd_appuninstall ../victim").find("uninstall failed[132]"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir_ / "victim.wgt"));
+    fs::create_directories(dir_ / "fs/opt/usr/apps/tmp");
+    std::ofstream(dir_ / "fs/opt/usr/apps/tmp/p.wgt") << "x";
+    std::string install = run(tv, "0 vd_appinstall ../x /opt/usr/apps/tmp/p.wgt");
+    EXPECT_NE(install.find("app_id[../x] install failed[118, -3], reason: Invalid application id\n"),
+              std::string::npos)
+        << install;
 }
 
 TEST_F(TelevisionTest, ApplistNamesTheInstalledApplications) {
