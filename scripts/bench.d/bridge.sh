@@ -74,6 +74,7 @@ for i in "${!commands[@]}"; do
   printf '  %-70s %8s ms\n' "${commands[$i]}" "$(ms "$(tr ' ' '\n' <<<"${per[$i]}" | grep . | median)")"
 done
 printf '  %-70s %8s ms\n' "all eleven" "$(ms "$(printf '%s\n' "${totals[@]}" | median)")"
+cmp -s "$package" "$tmp/set/apps/$app_id.wgt" || { echo "bridge bench: the install did not succeed" >&2; exit 1; }
 
 wine_run=$windows/wine-run
 exe=$windows/bin/tvbridge.exe
