@@ -3,7 +3,9 @@
 #include "host.h"
 #include "state_file.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <iterator>

@@ -69,6 +69,14 @@ void replaceEntry(const fs::path& from, const fs::path& to, const char* entry, c
     ASSERT_EQ(zip_close(z), 0);
 }
 
+// A CNXN header whose checksum does not match its payload.
+std::string cnxnWithBadChecksum() {
+    std::string h;
+    for (uint32_t v : {0x4E584E43u, 0x00100000u, 262144u, 7u, 1u, 0x4E584E43u ^ 0xFFFFFFFFu})
+        for (int i = 0; i < 4; ++i) h += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return h + std::string("host::\0", 7);
+}
+
 class BridgeTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -208,25 +216,62 @@ TEST_F(BridgeTest, ASetThatRefusesTheHostFailsTheConnect) {
     EXPECT_EQ(shell.out, "");
 }
 
+// A socket on 127.0.0.2 at a free port, bound and perhaps listening, that
+// never accepts; closed with the test.
+struct DeadEnd {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    std::string address;
+    explicit DeadEnd(bool listening) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        inet_pton(AF_INET, "127.0.0.2", &a.sin_addr);
+        if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) throw std::runtime_error("bind failed");
+        if (listening && listen(fd, 1) != 0) throw std::runtime_error("listen failed");
+        socklen_t len = sizeof a;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+        address = "127.0.0.2:" + std::to_string(ntohs(a.sin_port));
+    }
+    ~DeadEnd() { close(fd); }
+};
+
 TEST_F(BridgeTest, AnAddressWhereNothingListensFailsTheConnectAndForgetsTheOldTarget) {
     startSet("jk");
     connect();
-    // A bound socket that never listens: the connection is refused at once.
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    inet_pton(AF_INET, "127.0.0.2", &a.sin_addr);
-    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    std::string dead = "127.0.0.2:" + std::to_string(ntohs(a.sin_port));
+    DeadEnd closed(false); // the connection is refused at once
+    const std::string& dead = closed.address;
 
     Outcome o = bridge("connect " + dead);
-    close(s);
     EXPECT_NE(o.status, 0);
     EXPECT_EQ(o.out, "connecting to " + dead + " ...\nfailed to connect to " + dead + "\n");
     Outcome devices = bridge("devices");
     EXPECT_EQ(devices.out, "List of devices attached \n");
+}
+
+TEST_F(BridgeTest, ASetThatNeverAnswersTheHandshakeFailsWithinTheTimeOut) {
+    DeadEnd silent(true); // the kernel completes the connection, nobody answers
+    Outcome o = bridge("connect " + silent.address, {"TVBRIDGE_TIMEOUT_MS=200"});
+    EXPECT_NE(o.status, 0);
+    EXPECT_EQ(o.out,
+              "connecting to " + silent.address + " ...\nfailed to connect to " + silent.address + "\n");
+    EXPECT_NE(o.err.find("no answer within 200 ms"), std::string::npos) << o.err;
+}
+
+TEST_F(BridgeTest, TheSetDropsAHostThatBreaksTheProtocolAndServesTheNext) {
+    startSet("jk");
+    for (const std::string& junk : {std::string(24, 'x'), cnxnWithBadChecksum()}) {
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(std::stoi(target().substr(target().find(':') + 1))));
+        inet_pton(AF_INET, "127.0.0.2", &a.sin_addr);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ASSERT_EQ(write(fd, junk.data(), junk.size()), static_cast<ssize_t>(junk.size()));
+        char c;
+        EXPECT_EQ(read(fd, &c, 1), 0) << "the set closes the connection";
+        close(fd);
+    }
+    connect();
+    EXPECT_EQ(bridge("shell 0 getappinstallpath").out, "/opt/usr/apps\n");
 }
 
 TEST_F(BridgeTest, ConnectRejectsAMalformedAddress) {
