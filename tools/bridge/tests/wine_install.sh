@@ -77,4 +77,7 @@ start_set --allow-host 127.0.0.9
 if run "iu.exe connect $target > doLog\\step1.txt"; then fail "connect to a set that refuses the host succeeded"; fi
 expect step1.txt "failed to connect to $target"
 stop_set
+# Nothing listens there any more.
+if run "iu.exe connect $target > doLog\\step1.txt"; then fail "connect to a closed port succeeded"; fi
+expect step1.txt "failed to connect to $target"
 echo "ok"
