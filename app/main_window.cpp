@@ -2,6 +2,7 @@
 
 #include "address_filter.h"
 #include "application.h"
+#include "install_host.h"
 #include "win32/error.h"
 #include "texts.h"
 
@@ -327,7 +328,10 @@ int TmainForm::seriesIndex() const {
 }
 
 void TmainForm::setInstallEnabled(bool enabled) {
-    EnableWindow(control(Control::BitInstall), enabled);
+    const HWND button = control(Control::BitInstall);
+    // Keyboard focus on a greyed button would go nowhere.
+    if (!enabled && GetFocus() == button) SendMessageW(window_, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(button, enabled);
 }
 
 void TmainForm::FormCreate() {
@@ -348,11 +352,8 @@ void TmainForm::langRGClick() {
 }
 
 void TmainForm::BitInstallClick() {
-    const std::wstring address = addressText();
-    if (address.size() <= 6) {
-        application().showMessage(texts::text(texts::addressMessageRow, languageIndex()));
-        return;
-    }
+    InstallHost host(*this);
+    installer_.run(host, settings_);
 }
 
 void TmainForm::onCommand(int id, int code) {

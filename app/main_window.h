@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dpi.h"
+#include "install/sequence.h"
 #include "install/settings.h"
 #include "language.h"
 #include "layout.h"
@@ -82,6 +83,7 @@ class TmainForm : private texts::CaptionTarget {
 
     AddressSource addressSource_;
     install::Settings settings_;
+    install::Installer installer_;
     HWND window_ = nullptr;
     std::array<HWND, static_cast<int>(Control::count)> controls_{};
     UINT dpi_ = designDpi;

@@ -33,7 +33,7 @@ void show(Host& host, int row) {
 
 } // namespace
 
-void Installer::run(Host& host) {
+void Installer::run(Host& host, const Settings& settings) {
     if (running_) return;
 
     const std::wstring address = host.address();
@@ -50,7 +50,7 @@ void Installer::run(Host& host) {
     } catch (...) {
         // It exists after the first run, and a missing log folder only loses the logs.
     }
-    const std::wstring package = settings_.packageFile();
+    const std::wstring package = settings.packageFile();
     host.deleteIfExists(toolFile);
     host.deleteIfExists(package);
     host.extractResource(toolFile, toolResource);
@@ -58,7 +58,7 @@ void Installer::run(Host& host) {
 
     show(host, inProgressRow);
     host.setPosition(startPosition);
-    for (const BridgeCommand& command : bridgeCommands(settings_, address, series)) {
+    for (const BridgeCommand& command : bridgeCommands(settings, address, series)) {
         if (host.terminated()) break;
         host.runCommand(command.line);
         host.setPosition(host.position() + command.increment);

@@ -39,14 +39,10 @@ class Host {
 // running command's message loop starts nothing.
 class Installer {
   public:
-    explicit Installer(Settings settings) : settings_(std::move(settings)) {}
-
-    void run(Host& host);
+    void run(Host& host, const Settings& settings);
     bool running() const { return running_; }
-    const Settings& settings() const { return settings_; }
 
   private:
-    Settings settings_;
     bool running_ = false;
 };
 

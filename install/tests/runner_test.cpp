@@ -1,4 +1,4 @@
-#include "install/win32/handle.h"
+#include "win32/unique_handle.h"
 #include "install/win32/runner.h"
 #include "scratch_folder.h"
 
@@ -94,7 +94,7 @@ TEST(RunCommand, CommandInterpreterComesFromTheSystemFolder) {
 
 TEST(RunCommand, DispatchesMessagesWhileTheCommandRuns) {
     ScratchFolder dir;
-    install::unique_handle release(CreateEventW(nullptr, TRUE, FALSE, L"TalvaneRunnerRelease"));
+    win32::KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, L"TalvaneRunnerRelease"));
     bool handled = false;
     // The child ends only once our handler has run, so the wait must dispatch.
     Target target([&] {
@@ -111,7 +111,7 @@ TEST(RunCommand, DispatchesMessagesWhileTheCommandRuns) {
 
 TEST(RunCommand, StopsWaitingOnceTheApplicationEnds) {
     ScratchFolder dir;
-    install::unique_handle release(CreateEventW(nullptr, TRUE, FALSE, L"TalvaneRunnerQuit"));
+    win32::KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, L"TalvaneRunnerQuit"));
     Target target([] { PostQuitMessage(0); });
     PostMessageW(target.hwnd, WM_APP, 0, 0);
     TestPump pump;

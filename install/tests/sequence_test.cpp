@@ -86,8 +86,8 @@ std::vector<std::wstring> expectedRuns(int series, const std::wstring& address) 
 
 TEST(InstallRun, CompleteRunInOrder) {
     RecordingHost host;
-    Installer installer{Settings{}};
-    installer.run(host);
+    Installer installer;
+    installer.run(host, Settings{});
 
     std::vector<std::wstring> expected = {L"address",
                                           L"series",
@@ -116,7 +116,7 @@ TEST(InstallRun, CompleteRunInOrder) {
 TEST(InstallRun, PositionIsReadBackBeforeEachIncrement) {
     RecordingHost host;
     host.during[4] = [&] { host.bar = 50; }; // something moved the bar during command 4
-    Installer{Settings{}}.run(host);
+    Installer().run(host, Settings{});
     const auto positions = host.only(L"position ");
     ASSERT_EQ(positions.size(), 12u);
     EXPECT_EQ(positions[4], L"position 55");
@@ -129,7 +129,7 @@ TEST(InstallRun, RejectedAddressTouchesNothing) {
         RecordingHost host;
         host.typed = typed;
         host.lang = 1;
-        Installer{Settings{}}.run(host);
+        Installer().run(host, Settings{});
         EXPECT_THAT(host.calls, ElementsAre(L"address", L"language", L"message row12/1")) << typed;
     }
 }
@@ -137,7 +137,7 @@ TEST(InstallRun, RejectedAddressTouchesNothing) {
 TEST(InstallRun, ShortestAddressStartsARun) {
     RecordingHost host;
     host.typed = L"1.2.3.4";
-    Installer{Settings{}}.run(host);
+    Installer().run(host, Settings{});
     ASSERT_EQ(host.only(L"run ").size(), 11u);
     EXPECT_EQ(host.only(L"run ")[1], LR"(run cmd.exe /c "iu.exe connect 1.2.3.4:26101 > doLog\step1.txt")");
 }
@@ -145,7 +145,7 @@ TEST(InstallRun, ShortestAddressStartsARun) {
 TEST(InstallRun, LanguageIsReadAtEachText) {
     RecordingHost host;
     host.during[5] = [&] { host.lang = 1; };
-    Installer{Settings{}}.run(host);
+    Installer().run(host, Settings{});
     EXPECT_THAT(host.only(L"status "), ElementsAre(L"status row0/0", L"status row10/1"));
 }
 
@@ -153,20 +153,20 @@ TEST(InstallRun, SeriesIsReadOnceForTheWholeRun) {
     RecordingHost host;
     host.seriesIndex = 1;
     host.during[6] = [&] { host.seriesIndex = 0; };
-    Installer{Settings{}}.run(host);
+    Installer().run(host, Settings{});
     EXPECT_EQ(host.only(L"series").size(), 1u);
     EXPECT_EQ(host.only(L"run "), expectedRuns(1, L"192.168.0.105"));
 }
 
 TEST(InstallRun, SecondPressDuringARunStartsNothing) {
     RecordingHost host;
-    Installer installer{Settings{}};
+    Installer installer;
     bool busyInside = false;
     host.during[3] = [&] {
         busyInside = installer.running();
-        installer.run(host);
+        installer.run(host, Settings{});
     };
-    installer.run(host);
+    installer.run(host, Settings{});
     EXPECT_TRUE(busyInside);
     EXPECT_EQ(host.only(L"address").size(), 1u);
     EXPECT_EQ(host.only(L"run ").size(), 11u);
@@ -177,7 +177,7 @@ TEST(InstallRun, SecondPressDuringARunStartsNothing) {
 TEST(InstallRun, ClosingDuringACommandStartsNoFurtherCommand) {
     RecordingHost host;
     host.during[4] = [&] { host.ending = true; };
-    Installer{Settings{}}.run(host);
+    Installer().run(host, Settings{});
     auto firstFour = expectedRuns(0, L"192.168.0.105");
     firstFour.resize(4);
     EXPECT_EQ(host.only(L"run "), firstFour);
@@ -192,8 +192,8 @@ TEST(InstallRun, FailedExtractionStopsBeforeAnyCommand) {
         RecordingHost host;
         host.failingExtraction = failing;
         host.bar = 37;
-        Installer installer{Settings{}};
-        EXPECT_THROW(installer.run(host), std::runtime_error) << failing;
+        Installer installer;
+        EXPECT_THROW(installer.run(host, Settings{}), std::runtime_error) << failing;
         EXPECT_TRUE(host.only(L"run ").empty());
         EXPECT_TRUE(host.only(L"status ").empty());
         EXPECT_TRUE(host.only(L"position ").empty());
@@ -205,7 +205,7 @@ TEST(InstallRun, FailedExtractionStopsBeforeAnyCommand) {
 TEST(InstallRun, LogFolderErrorIsDropped) {
     RecordingHost host;
     host.folderThrows = true;
-    Installer{Settings{}}.run(host);
+    Installer().run(host, Settings{});
     EXPECT_EQ(host.only(L"run ").size(), 11u);
     EXPECT_THAT(host.only(L"status "), ElementsAre(L"status row0/0", L"status row10/0"));
 }
@@ -222,7 +222,7 @@ TEST(InstallRun, FailedInstallShowsTheFailureText) {
         RecordingHost host;
         host.files[L"doLog\\step1.txt"] = logs.step1;
         host.files[L"doLog\\step6.txt"] = logs.step6;
-        Installer{Settings{}}.run(host);
+        Installer().run(host, Settings{});
         EXPECT_EQ(host.only(L"run ").size(), 11u);
         EXPECT_EQ(host.only(L"position ").back(), L"position 100");
         EXPECT_THAT(host.only(L"status "), ElementsAre(L"status row0/0", L"status row11/0"));

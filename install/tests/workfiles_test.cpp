@@ -1,5 +1,5 @@
-#include "install/win32/error.h"
-#include "install/win32/handle.h"
+#include "win32/error.h"
+#include "win32/unique_handle.h"
 #include "install/win32/workfiles.h"
 #include "scratch_folder.h"
 
@@ -23,7 +23,7 @@ std::string payload() {
 std::string errorOf(const std::function<void()>& f) {
     try {
         f();
-    } catch (const install::Error& e) {
+    } catch (const win32::Error& e) {
         return e.what();
     }
     return "(no error)";
@@ -68,7 +68,7 @@ bool permissionsHold() {
     ScratchFolder probe;
     writeAll("probe", "x");
     SetFileAttributesW(L"probe", FILE_ATTRIBUTE_READONLY);
-    install::unique_handle h(CreateFileW(L"probe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    win32::KernelHandle h(CreateFileW(L"probe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     return !h;
 }
 
@@ -112,19 +112,19 @@ TEST(ExtractResource, WorkFolderWithoutWriteAccessRaises) {
 TEST(ExtractResource, UnwritableTargetsRaiseWithTheSystemReason) {
     struct Case {
         const char* name;
-        std::function<install::unique_handle()> prepare; // may hold the file open meanwhile
+        std::function<win32::KernelHandle()> prepare; // may hold the file open meanwhile
     };
     const Case cases[] = {
-        {"folder of that name", [] { return fs::create_directory("iu.exe"), install::unique_handle(); }},
+        {"folder of that name", [] { return fs::create_directory("iu.exe"), win32::KernelHandle(); }},
         {"file in use",
          [] {
-             return install::unique_handle(
+             return win32::KernelHandle(
                  CreateFileW(L"iu.exe", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
          }},
     };
     for (const Case& c : cases) {
         ScratchFolder dir;
-        install::unique_handle held = c.prepare();
+        win32::KernelHandle held = c.prepare();
         expectCreationError(c.name);
     }
 }

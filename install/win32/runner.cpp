@@ -1,7 +1,7 @@
 #include "runner.h"
 
-#include "error.h"
-#include "handle.h"
+#include "win32/error.h"
+#include "win32/unique_handle.h"
 
 #include <windows.h>
 
@@ -10,8 +10,7 @@ namespace install {
 std::wstring commandInterpreter() {
     wchar_t folder[MAX_PATH];
     UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        throw Error(L"Cannot find the system folder: " + systemMessage(GetLastError()));
+    if (n == 0 || n >= MAX_PATH) win32::throwLastError(L"Cannot find the system folder");
     return std::wstring(folder, n) + L"\\cmd.exe";
 }
 
@@ -28,8 +27,8 @@ void runCommand(const std::wstring& commandLine, MessagePump& pump) {
                         &startup, &info))
         return;
     // Declared in this order so that the thread handle is closed first.
-    unique_handle process(info.hProcess);
-    unique_handle thread(info.hThread);
+    win32::KernelHandle process(info.hProcess);
+    win32::KernelHandle thread(info.hThread);
 
     while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
         pump.processMessages();

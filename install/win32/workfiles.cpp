@@ -1,7 +1,7 @@
 #include "workfiles.h"
 
-#include "error.h"
-#include "handle.h"
+#include "win32/error.h"
+#include "win32/unique_handle.h"
 
 #include <windows.h>
 
@@ -14,25 +14,24 @@ void extractResource(const std::wstring& fileName, const std::wstring& resourceN
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes)
-        throw Error(L"Cannot write \"" + fileName + L"\": the resource " + resourceName +
-                    L" is missing from the installer (" + systemMessage(GetLastError()) + L")");
+        win32::throwLastError(L"Cannot write \"" + fileName + L"\": the resource " + resourceName +
+                              L" is missing from the installer");
     const DWORD size = SizeofResource(nullptr, found);
 
-    unique_handle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw Error(L"Cannot create \"" + fileName + L"\": " + systemMessage(GetLastError()));
+    win32::KernelHandle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) win32::throwLastError(L"Cannot create \"" + fileName + L"\"");
 
     // Straight from the mapped image: no copy of the bytes.
     const char* at = static_cast<const char*>(bytes);
     for (DWORD left = size; left > 0;) {
         DWORD written = 0;
         if (!WriteFile(file.get(), at, left, &written, nullptr) || written == 0)
-            throw Error(L"Cannot write \"" + fileName + L"\": " + systemMessage(GetLastError()));
+            win32::throwLastError(L"Cannot write \"" + fileName + L"\"");
         at += written;
         left -= written;
     }
-    if (!CloseHandle(file.get()))
-        throw Error(L"Cannot write \"" + fileName + L"\": " + systemMessage(GetLastError()));
+    if (!CloseHandle(file.get())) win32::throwLastError(L"Cannot write \"" + fileName + L"\"");
     file.release();
 }
 
@@ -44,8 +43,8 @@ void deleteIfExists(const std::wstring& fileName) noexcept {
 }
 
 std::string readSmallFile(const std::wstring& fileName) {
-    unique_handle file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::KernelHandle file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     std::string content;
     char buffer[8192];

@@ -4,7 +4,7 @@
 // copying the same file; the CPU the message-pumping wait uses while a
 // command takes two seconds. Started by scripts/bench.d/installer.sh.
 #include "install/commands.h"
-#include "install/win32/handle.h"
+#include "win32/unique_handle.h"
 #include "install/win32/runner.h"
 #include "install/win32/workfiles.h"
 #include "installer_driver.h"
@@ -55,7 +55,7 @@ void runPlain(const std::wstring& line) {
     const std::wstring cmd = install::commandInterpreter();
     if (!CreateProcessW(cmd.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return;
-    install::unique_handle process(pi.hProcess), thread(pi.hThread);
+    win32::KernelHandle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(pi.hProcess, INFINITE);
 }
 

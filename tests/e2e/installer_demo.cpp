@@ -29,7 +29,7 @@ int wmain(int argc, wchar_t** argv) {
         app.pressInstall();
         const bool ended = e2e::waitFor(
             [&] { return app.position() == 100 && IsWindowEnabled(app.installButton()); }, 300000);
-        std::printf("%s\n", install::toUtf8(app.statusText()).c_str());
+        std::printf("%s\n", win32::toUtf8(app.statusText()).c_str());
         app.release();
         return ended ? 0 : 1;
     } catch (const std::exception& e) {

@@ -71,7 +71,7 @@ Installer::Installer(const std::filesystem::path& exe, const std::filesystem::pa
     if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
                         &si, &pi))
         throw std::runtime_error("cannot start the installer");
-    install::unique_handle thread(pi.hThread);
+    win32::KernelHandle thread(pi.hThread);
     process_.reset(pi.hProcess);
     pid_ = pi.dwProcessId;
     if (!waitFor([&] {

@@ -2,8 +2,8 @@
 // Drives a running TalvaneTVInstaller.exe from outside, the way a user (or a
 // screen reader) would reach it: find the window by its caption, find the
 // controls by class and caption, send them real messages.
-#include "install/win32/error.h"
-#include "install/win32/handle.h"
+#include "win32/error.h"
+#include "win32/unique_handle.h"
 
 #include <windows.h>
 
@@ -57,7 +57,7 @@ class Installer {
 
   private:
     std::vector<HWND> topWindows() const;
-    install::unique_handle process_;
+    win32::KernelHandle process_;
     DWORD pid_ = 0;
     HWND window_ = nullptr, edit_ = nullptr, install_ = nullptr, status_ = nullptr, bar_ = nullptr;
 };

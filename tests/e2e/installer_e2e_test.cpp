@@ -160,8 +160,8 @@ TEST(Install, ExtractionErrorsAreShownAndNothingRuns) {
         app.pressInstall();
         HWND box = nullptr;
         ASSERT_TRUE(waitFor([&] { return (box = app.errorBox()) != nullptr; })) << c.name;
-        EXPECT_TRUE(contains(install::toUtf8(Installer::boxText(box)), c.mentions))
-            << c.name << ": " << install::toUtf8(Installer::boxText(box));
+        EXPECT_TRUE(contains(win32::toUtf8(Installer::boxText(box)), c.mentions))
+            << c.name << ": " << win32::toUtf8(Installer::boxText(box));
         app.closeBox(box);
         ASSERT_TRUE(waitFor([&] { return app.errorBox() == nullptr; }));
         EXPECT_EQ(app.statusText(), prompt) << c.name;
