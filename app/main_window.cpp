@@ -499,6 +499,12 @@ LRESULT CALLBACK TmainForm::addressProc(HWND edit, UINT message, WPARAM wParam, 
 LRESULT TmainForm::handleAddressBox(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CHAR: {
+        // Ctrl+V comes as a control character, which the key filter drops;
+        // it still pastes, through the paste filter, as users expect.
+        if (wParam == 0x16) {
+            pasteIntoAddress();
+            return 0;
+        }
         auto key = static_cast<wchar_t>(wParam);
         tvIpEdtKeyPress(key);
         if (key == L'\0') return 0;

@@ -236,6 +236,12 @@ TEST_F(MainWindow, PastedTextKeepsOnlyItsDigitsAndDots) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SendMessageW(edit, WM_PASTE, 0, 0);
     EXPECT_EQ(caption(Control::tvIpEdt), L"10.0.0.1");
+
+    // Ctrl+V, as the keyboard delivers it to the box.
+    ASSERT_TRUE(putOnClipboard(form->handle(), L"192.168.0.105|x"));
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, WM_CHAR, 0x16, 0x2f0001);
+    EXPECT_EQ(caption(Control::tvIpEdt), L"192.168.0.105");
 }
 
 TEST_F(MainWindow, RejectedAddressShowsRow12InTheSelectedLanguageAndTouchesNothing) {

@@ -1,10 +1,13 @@
 // `make run` without a display: does what a newcomer would do in the window
 // (type the television's address, press the button, wait for the end) and
-// prints what the window then says. The installer is left open for the
-// screenshot; `installer_demo --close` closes it afterwards.
+// writes what the window then says to demo-status.txt in the current folder
+// (a program started inside Wine's virtual desktop has no console to print
+// to). The installer is left open for the screenshot; `installer_demo
+// --close` closes it afterwards.
 #include "installer_driver.h"
 
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -29,7 +32,8 @@ int wmain(int argc, wchar_t** argv) {
         app.pressInstall();
         const bool ended = e2e::waitFor(
             [&] { return app.position() == 100 && IsWindowEnabled(app.installButton()); }, 300000);
-        std::printf("%s\n", win32::toUtf8(app.statusText()).c_str());
+        std::ofstream("demo-status.txt", std::ios::binary)
+            << win32::toUtf8(app.statusText()) << (ended ? "" : " (the run did not end)") << "\n";
         app.release();
         return ended ? 0 : 1;
     } catch (const std::exception& e) {
