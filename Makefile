@@ -28,8 +28,7 @@ test-native: native
 	ctest --test-dir $(NATIVE) --output-on-failure -j2
 
 test-windows: windows
-	scripts/wine-prefix.sh $(abspath $(WINDOWS))/wineprefix
-	$(XVFB) ctest --test-dir $(WINDOWS) --output-on-failure -j2
+	$(XVFB) scripts/wine-tests.sh $(WINDOWS) --output-on-failure -j2
 
 run: windows
 	@bash scripts/run.sh $(abspath $(WINDOWS)) $(abspath $(BUILD))

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
-
 namespace install {
 
 void extractResource(const std::wstring& fileName, const std::wstring& resourceName) {
@@ -35,10 +33,26 @@ void extractResource(const std::wstring& fileName, const std::wstring& resourceN
     file.release();
 }
 
+namespace {
+
+// A folder never counts; a symbolic link counts when its target is a file.
+bool isFile(const std::wstring& name) noexcept {
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    // Opening follows the link to its target.
+    const win32::KernelHandle target(
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return target && GetFileInformationByHandle(target.get(), &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
 void deleteIfExists(const std::wstring& fileName) noexcept {
-    std::error_code ec;
-    // Follows a symbolic link: it counts when its target is a file.
-    if (!std::filesystem::is_regular_file(std::filesystem::path(fileName), ec)) return;
+    if (!isFile(fileName)) return;
     DeleteFileW(fileName.c_str()); // refused (in use, read-only, no rights): the file stays
 }
 
