@@ -17,8 +17,6 @@
 
 namespace {
 
-using UniqueKernelHandle = win32::UniqueHandle<HANDLE, CloseHandle>;
-
 constexpr const wchar_t* caption = L"Talvane TV Tizen Widget Installator";
 constexpr int window = 0;
 
@@ -153,17 +151,18 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("FAIL cannot start %ls: error %lu\n", argv[1], GetLastError());
         return 1;
     }
-    const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+    const win32::KernelHandle process(started.hProcess), thread(started.hThread);
     WaitForInputIdle(process.get(), 60000);
 
-    // The window may appear a little after the process turns idle; wait on
-    // the process meanwhile, so that an early exit is seen at once.
+    // The window may appear a little after the process turns idle, and it is
+    // complete only once shown; wait on the process meanwhile, so that an
+    // early exit is seen at once.
     HWND main = nullptr;
     for (int attempt = 0; attempt < 600 && !main; ++attempt) {
         main = FindWindowW(L"TmainForm", caption);
         DWORD owner = 0;
         if (main) GetWindowThreadProcessId(main, &owner);
-        if (main && owner != started.dwProcessId) main = nullptr;
+        if (main && (owner != started.dwProcessId || !IsWindowVisible(main))) main = nullptr;
         if (!main && WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) break;
     }
     if (!main) {

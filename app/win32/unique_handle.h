@@ -38,31 +38,12 @@ template <class Handle, auto Close, Handle Invalid = Handle{}> class UniqueHandl
 
 namespace win32 {
 
-// A kernel object. Creation calls report failure either as NULL or as
-// INVALID_HANDLE_VALUE, depending on the call; both count as no handle.
-class KernelHandle {
-  public:
-    KernelHandle() = default;
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    KernelHandle(KernelHandle&& other) noexcept : handle_(other.release()) {}
-    KernelHandle& operator=(KernelHandle&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    ~KernelHandle() { reset(); }
+// A kernel object. Creation calls that fail return NULL, but for the file
+// calls, which return INVALID_HANDLE_VALUE: take those through fileHandle().
+using KernelHandle = UniqueHandle<HANDLE, CloseHandle>;
 
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() { return std::exchange(handle_, nullptr); }
-    void reset(HANDLE handle = nullptr) {
-        if (*this) CloseHandle(handle_);
-        handle_ = handle;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
-};
+inline KernelHandle fileHandle(HANDLE handle) {
+    return KernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
 
 } // namespace win32

@@ -68,7 +68,8 @@ bool permissionsHold() {
     ScratchFolder probe;
     writeAll("probe", "x");
     SetFileAttributesW(L"probe", FILE_ATTRIBUTE_READONLY);
-    win32::KernelHandle h(CreateFileW(L"probe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const win32::KernelHandle h =
+        win32::fileHandle(CreateFileW(L"probe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     return !h;
 }
 
@@ -118,7 +119,7 @@ TEST(ExtractResource, UnwritableTargetsRaiseWithTheSystemReason) {
         {"folder of that name", [] { return fs::create_directory("iu.exe"), win32::KernelHandle(); }},
         {"file in use",
          [] {
-             return win32::KernelHandle(
+             return win32::fileHandle(
                  CreateFileW(L"iu.exe", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
          }},
     };

@@ -16,8 +16,8 @@ void extractResource(const std::wstring& fileName, const std::wstring& resourceN
                               L" is missing from the installer");
     const DWORD size = SizeofResource(nullptr, found);
 
-    win32::KernelHandle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::KernelHandle file = win32::fileHandle(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) win32::throwLastError(L"Cannot create \"" + fileName + L"\"");
 
     // Straight from the mapped image: no copy of the bytes.
@@ -29,8 +29,8 @@ void extractResource(const std::wstring& fileName, const std::wstring& resourceN
         at += written;
         left -= written;
     }
-    if (!CloseHandle(file.get())) win32::throwLastError(L"Cannot write \"" + fileName + L"\"");
-    file.release();
+    // Closed here rather than by the destructor, so that a failure to flush is reported.
+    if (!CloseHandle(file.release())) win32::throwLastError(L"Cannot write \"" + fileName + L"\"");
 }
 
 namespace {
@@ -41,9 +41,9 @@ bool isFile(const std::wstring& name) noexcept {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     // Opening follows the link to its target.
-    const win32::KernelHandle target(
-        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const win32::KernelHandle target =
+        win32::fileHandle(CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     return target && GetFileInformationByHandle(target.get(), &info) &&
            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -57,8 +57,9 @@ void deleteIfExists(const std::wstring& fileName) noexcept {
 }
 
 std::string readSmallFile(const std::wstring& fileName) {
-    win32::KernelHandle file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::KernelHandle file =
+        win32::fileHandle(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     std::string content;
     char buffer[8192];
