@@ -24,8 +24,28 @@ std::wstring wide(const std::string& s) {
     return std::wstring(s.begin(), s.end());
 }
 
+bool contains(const std::string& s, const std::string& part) {
+    return s.find(part) != std::string::npos;
+}
+
 fs::path installerExe() {
     return e2e::winPath(env("E2E_INSTALLER"));
+}
+
+// Presses the button, expects the error box naming `mentions`, closes it and
+// finds the window as it was: no run started.
+void pressAndExpectError(Installer& app, const char* name, const char* mentions) {
+    app.type(L"127.0.0.2");
+    app.pressInstall();
+    HWND box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = app.errorBox()) != nullptr; })) << name;
+    const std::string text = win32::toUtf8(Installer::boxText(box));
+    EXPECT_TRUE(contains(text, mentions)) << name << ": " << text;
+    app.closeBox(box);
+    ASSERT_TRUE(waitFor([&] { return app.errorBox() == nullptr; })) << name;
+    EXPECT_EQ(app.statusText(), prompt) << name;
+    EXPECT_EQ(app.position(), 0) << name;
+    EXPECT_TRUE(IsWindowEnabled(app.installButton())) << name;
 }
 
 bool finished(const Installer& app) {
@@ -47,10 +67,6 @@ std::vector<std::string> stepLogs() {
         logs.push_back(fs::exists(p) ? readAll(p) : std::string("(missing)"));
     }
     return logs;
-}
-
-bool contains(const std::string& s, const std::string& part) {
-    return s.find(part) != std::string::npos;
 }
 
 TEST(Install, CompleteInstallOnAJKSet) {
@@ -156,18 +172,30 @@ TEST(Install, ExtractionErrorsAreShownAndNothingRuns) {
         ScratchFolder work;
         c.prepare();
         Installer app(e2e::winPath(env(c.exe)), work.path());
-        app.type(wide(env("E2E_SET_JK")));
-        app.pressInstall();
-        HWND box = nullptr;
-        ASSERT_TRUE(waitFor([&] { return (box = app.errorBox()) != nullptr; })) << c.name;
-        EXPECT_TRUE(contains(win32::toUtf8(Installer::boxText(box)), c.mentions))
-            << c.name << ": " << win32::toUtf8(Installer::boxText(box));
-        app.closeBox(box);
-        ASSERT_TRUE(waitFor([&] { return app.errorBox() == nullptr; }));
-        EXPECT_EQ(app.statusText(), prompt) << c.name;
-        EXPECT_EQ(app.position(), 0) << c.name;
-        EXPECT_TRUE(IsWindowEnabled(app.installButton())) << c.name;
+        pressAndExpectError(app, c.name, c.mentions);
         EXPECT_FALSE(fs::exists("doLog/step1.txt")) << c.name << ": a command ran";
+    }
+}
+
+// Only an ordinary user meets read-only files and folders: root may write
+// them. CTest runs this case again as one (installer_e2e_unprivileged).
+TEST(Install, UnwritableWorkFilesAreShownAndNothingRuns) {
+    if (!getenv("TALVANE_REQUIRE_PERMISSIONS")) GTEST_SKIP() << "needs an ordinary user";
+    const fs::path exe = e2e::winPath(env("TALVANE_STAGE")) / "TalvaneTVInstaller.exe";
+    {
+        ScratchFolder work;
+        writeAll("iu.exe", "old");
+        SetFileAttributesW(L"iu.exe", FILE_ATTRIBUTE_READONLY);
+        Installer app(exe, work.path());
+        pressAndExpectError(app, "read-only iu.exe", "iu.exe");
+        EXPECT_EQ(readAll("iu.exe"), "old");
+        EXPECT_FALSE(fs::exists("doLog/step1.txt")) << "a command ran";
+    }
+    {
+        const fs::path folder = e2e::winPath(env("TALVANE_READONLY_DIR"));
+        Installer app(exe, folder);
+        pressAndExpectError(app, "work folder without write access", "iu.exe");
+        EXPECT_FALSE(fs::exists(folder / "doLog"));
     }
 }
 
