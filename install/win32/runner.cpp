@@ -23,6 +23,9 @@ void runCommand(const std::wstring& commandLine, MessagePump& pump) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
+    // CREATE_NO_WINDOW: the interpreter gets a console of its own that never
+    // has a window. SW_HIDE alone is ignored by Windows Terminal, which would
+    // flash a window for every command.
     if (!CreateProcessW(interpreter.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &info))
         return;
