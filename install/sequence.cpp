@@ -3,6 +3,7 @@
 #include "address.h"
 #include "commands.h"
 #include "outcome.h"
+#include "texts.h"
 
 namespace install {
 
@@ -38,7 +39,7 @@ void Installer::run(Host& host, const Settings& settings) {
 
     const std::wstring address = host.address();
     if (!isDottedQuad(address)) {
-        host.showMessage(host.text(badAddressRow, host.language()));
+        host.showMessage(host.text(texts::addressMessageRow, host.language()));
         return;
     }
     // Read once: every command of this run names the same staging folder.
@@ -56,7 +57,7 @@ void Installer::run(Host& host, const Settings& settings) {
     host.extractResource(toolFile, toolResource);
     host.extractResource(package, packageResource);
 
-    show(host, inProgressRow);
+    show(host, texts::inProgressRow);
     host.setPosition(startPosition);
     for (const BridgeCommand& command : bridgeCommands(settings, address, series)) {
         if (host.terminated()) break;
@@ -71,7 +72,7 @@ void Installer::run(Host& host, const Settings& settings) {
     const std::wstring logs = std::wstring(logFolder) + L"\\";
     const std::string connectLog = host.readFile(logs + L"step1.txt");
     const std::string installLog = host.readFile(logs + L"step6.txt");
-    show(host, widgetInstalled(connectLog, installLog) ? completeRow : failedRow);
+    show(host, widgetInstalled(connectLog, installLog) ? texts::completionRow : texts::failureRow);
 }
 
 } // namespace install

@@ -5,9 +5,6 @@
 
 namespace install {
 
-// Text rows the run shows.
-enum TextRow { inProgressRow = 0, completeRow = 10, failedRow = 11, badAddressRow = 12 };
-
 // What a run needs of the window and of the system. The window adapts the
 // real controls and Win32 calls to it; tests record the calls.
 class Host {

@@ -19,12 +19,12 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all WINEDLLOVERRID
 work=$top/run tv=$top/tv
 rm -rf "$tv" "$work/demo-status.txt"
 mkdir -p "$work" "$tv"
-exec {set_out}< <(exec "$E2E_TVSIM" --listen 127.0.0.2:26101 --state "$tv" --series jk --root "$E2E_ROOT" \
-                    2>"$top/tv.log")
-tvsim_pid=$!
-trap 'kill $tvsim_pid 2>/dev/null || true' EXIT
-read -r -t 30 -u "$set_out" line || { echo "run: the simulated television did not start" >&2; exit 1; }
-echo "run: simulated J,K television $line (state in $tv)"
+TVSIM=$E2E_TVSIM
+source "$here/tvsim.sh"
+trap tvsim_stop_all EXIT
+tvsim_start "$tv" 127.0.0.2:26101 --series jk --root "$E2E_ROOT" ||
+  { echo "run: the simulated television did not start" >&2; exit 1; }
+echo "run: simulated J,K television listening on $tvsim_target (state in $tv)"
 
 report() {
   echo "run: step logs in $work/doLog: $(cd "$work/doLog" 2>/dev/null && ls | tr '\n' ' ')"

@@ -19,19 +19,12 @@ for f in "$bin/tvbridge" "$bin/tvsim" "$package"; do
   [ -e "$f" ] || { echo "bridge bench: $f is missing; build first" >&2; exit 1; }
 done
 
+TVSIM=$bin/tvsim
+source "$repo/scripts/tvsim.sh"
 tmp=$(mktemp -d)
-sim_pid=
-cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-mkfifo "$tmp/ready"
-"$bin/tvsim" --listen 127.0.0.2:0 --state "$tmp/set" --series jk --root "$root" >"$tmp/ready" &
-sim_pid=$!
-read -r line <"$tmp/ready"
-target=${line#listening on }
+trap 'tvsim_stop_all; rm -rf "$tmp"' EXIT
+tvsim_start "$tmp/set" 127.0.0.2:0 --series jk --root "$root"
+target=$tvsim_target
 export TVBRIDGE_STATE_DIR=$tmp/state
 
 app_id=Hx4TnW9cPa.talvanetv

@@ -8,28 +8,21 @@ bridge=$1 tvsim=$2 wine_run=$3 package=$4 root=$5
 app_id=Hx4TnW9cPa.talvanetv
 staging=/opt/usr/apps/tmp
 
+TVSIM=$tvsim
+source "$(dirname "$0")/../../../scripts/tvsim.sh"
 tmp=$(mktemp -d)
-sim_pid=
-cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap 'tvsim_stop_all; rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Starts a set in the background and sets $target once it listens.
 start_set() {
-  mkfifo "$tmp/ready"
-  "$tvsim" --listen 127.0.0.2:0 --state "$tmp/set" --series jk --root "$root" "$@" >"$tmp/ready" &
-  sim_pid=$!
-  read -r line <"$tmp/ready" || fail "the simulated set did not start"
-  rm "$tmp/ready"
-  target=${line#listening on }
+  tvsim_start "$tmp/set" 127.0.0.2:0 --series jk --root "$root" "$@" || fail "the simulated set did not start"
+  target=$tvsim_target
 }
 stop_set() {
-  kill "$sim_pid"
-  wait "$sim_pid" || fail "the simulated set did not end cleanly"
-  sim_pid=
+  kill "$tvsim_pid"
+  wait "$tvsim_pid" || fail "the simulated set did not end cleanly"
+  tvsim_pids=()
 }
 
 mkdir -p "$tmp/work/doLog"
